@@ -1,0 +1,1 @@
+#include "link/exchange.h"
