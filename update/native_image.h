@@ -1,0 +1,6 @@
+#pragma once
+// The image linked into a native (non-Windows) binary.
+
+#include "update/builtin_image.h"
+
+BuiltInImage& NativeBuiltInImage();
