@@ -15,6 +15,7 @@
 #include <string>
 
 #include "link/os_links.h"
+#include "link/serial_posix.h"
 
 namespace {
 
@@ -133,16 +134,7 @@ uint32_t PosixSerialLink::Write(const uint8_t* data, uint32_t count) {
 void PosixSerialLink::ApplyLineSettings(LineSettings settings) {
   termios t{};
   if (::tcgetattr(fd_, &t) != 0) return;  // not examined, as on Windows
-  const bool slow = settings == LineSettings::Slow;
-  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-  t.c_cflag |= slow ? static_cast<tcflag_t>(CS7 | PARENB) : static_cast<tcflag_t>(CS8);
-  t.c_cflag |= CLOCAL | CREAD;
-  // 7 data bits leave the eighth bit to parity; the kernel must not strip or
-  // check it for us, nor turn bytes into flow control.
-  t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | ISTRIP | INPCK);
-  const speed_t speed = slow ? B9600 : B115200;
-  ::cfsetispeed(&t, speed);
-  ::cfsetospeed(&t, speed);
+  ToLineSettings(t, settings);
   // Output already written (the bootloader's "UPDATE" request) goes out at
   // the old rate before the switch.
   ::tcsetattr(fd_, TCSADRAIN, &t);
@@ -178,6 +170,19 @@ std::string DevicePath(const char* portName) {
 }
 
 }  // namespace
+
+void ToLineSettings(termios& t, LineSettings settings) {
+  const bool slow = settings == LineSettings::Slow;
+  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  t.c_cflag |= slow ? static_cast<tcflag_t>(CS7 | PARENB) : static_cast<tcflag_t>(CS8);
+  t.c_cflag |= CLOCAL | CREAD;
+  // 7 data bits leave the eighth bit to parity; the kernel must not strip or
+  // check it for us, nor turn bytes into flow control.
+  t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | ISTRIP | INPCK);
+  const speed_t speed = slow ? B9600 : B115200;
+  ::cfsetispeed(&t, speed);
+  ::cfsetospeed(&t, speed);
+}
 
 Link* OpenComLink(const char* portName) {
   if (portName == nullptr || portName[0] == '\0') return nullptr;
