@@ -3,7 +3,10 @@
 // and writes on both sides and a peer process that does nothing but ACK.
 // Prints the seconds taken; scripts/bench-link compares plcburn against it.
 //
-//   bench_pty_round_trip [blocks=8096] [frame=261]
+// With --via-link the tool's side goes through the POSIX link instead, to
+// show what the link itself costs.
+//
+//   bench_pty_round_trip [--via-link] [blocks=8096] [frame=261]
 
 #include <pty.h>
 #include <sys/wait.h>
@@ -13,7 +16,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
+
+#include "link/os_links.h"
 
 namespace {
 
@@ -49,6 +55,11 @@ void Raw(int fd) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool viaLink = argc > 1 && std::strcmp(argv[1], "--via-link") == 0;
+  if (viaLink) {
+    --argc;
+    ++argv;
+  }
   const long blocks = argc > 1 ? std::atol(argv[1]) : 8096;
   const long frame = argc > 2 ? std::atol(argv[2]) : 261;
   if (blocks <= 0 || frame <= 0) {
@@ -57,7 +68,8 @@ int main(int argc, char** argv) {
   }
   int master = -1;
   int slave = -1;
-  if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+  char slaveName[128] = {};
+  if (::openpty(&master, &slave, slaveName, nullptr, nullptr) != 0) {
     std::perror("openpty");
     return 1;
   }
@@ -80,15 +92,30 @@ int main(int argc, char** argv) {
   ::close(master);
   std::vector<unsigned char> out(static_cast<size_t>(frame), 0x5A);
   unsigned char ack = 0;
+  Link* link = viaLink ? OpenComLink(slaveName) : nullptr;
+  if (viaLink && link == nullptr) {
+    std::fprintf(stderr, "cannot open %s\n", slaveName);
+    return 1;
+  }
+  if (link != nullptr) {
+    link->ApplyLineSettings(LineSettings::Fast);
+    link->SetTimeouts(CommandTimeouts(3000));
+  }
+  const auto size = static_cast<uint32_t>(out.size());
+  const auto roundTrip = [&] {
+    if (link == nullptr) return WriteAll(slave, out.data(), out.size()) && ReadAll(slave, &ack, 1);
+    return link->Write(out.data(), size) == size && link->Read(&ack, 1) == 1;
+  };
   const auto start = std::chrono::steady_clock::now();
   for (long i = 0; i < blocks; ++i) {
-    if (!WriteAll(slave, out.data(), out.size()) || !ReadAll(slave, &ack, 1) || ack != 0x06) {
+    if (!roundTrip() || ack != 0x06) {
       std::fprintf(stderr, "round trip %ld failed\n", i);
       return 1;
     }
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  CloseLink(link);
   ::close(slave);
   int status = 0;
   ::waitpid(peer, &status, 0);
