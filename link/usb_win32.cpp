@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "link/os_links.h"
+#include "link/usb_win32_api.h"
 #include "link/usb_match.h"
 #include "link/win32_handle_link.h"
 
@@ -23,10 +24,25 @@ static_assert(sizeof(SP_DEVINFO_DATA) == 28);
 const GUID USB_DRIVER_GUID = {
     0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
 
+UsbWin32Api PlatformUsbApi() {
+  return UsbWin32Api{SetupDiGetClassDevsA,
+                     SetupDiEnumDeviceInterfaces,
+                     SetupDiGetDeviceInterfaceDetailA,
+                     SetupDiDestroyDeviceInfoList,
+                     CreateFileA,
+                     CloseHandle,
+                     GetLastError};
+}
+
+UsbWin32Api& UsbApi() {
+  static UsbWin32Api api = PlatformUsbApi();
+  return api;
+}
+
 namespace {
 
 HANDLE OpenShared(const char* path) {
-  return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  return UsbApi().createFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                      nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
@@ -38,15 +54,15 @@ struct FreeDeleter {
 
 HANDLE OpenOneDevice(HDEVINFO deviceInfo, PSP_DEVICE_INTERFACE_DATA interfaceData, char* path) {
   DWORD required = 0;
-  SetupDiGetDeviceInterfaceDetailA(deviceInfo, interfaceData, nullptr, 0, &required, nullptr);
+  UsbApi().getDeviceInterfaceDetail(deviceInfo, interfaceData, nullptr, 0, &required, nullptr);
   // The record must hold at least its fixed part before its size is written.
   if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return INVALID_HANDLE_VALUE;
   std::unique_ptr<void, FreeDeleter> memory(std::malloc(required));
   if (!memory) return INVALID_HANDLE_VALUE;
   auto* detail = static_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_A>(memory.get());
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-  if (!SetupDiGetDeviceInterfaceDetailA(deviceInfo, interfaceData, detail, required, nullptr,
-                                        nullptr)) {
+  if (!UsbApi().getDeviceInterfaceDetail(deviceInfo, interfaceData, detail, required, nullptr,
+                                         nullptr)) {
     return INVALID_HANDLE_VALUE;
   }
   // A path that cannot take "\" after it in the buffer is passed over, never cut.
@@ -58,28 +74,28 @@ HANDLE OpenOneDevice(HDEVINFO deviceInfo, PSP_DEVICE_INTERFACE_DATA interfaceDat
 
 HANDLE OpenUsbDevice(const GUID* interfaceClass, char* path) {
   HDEVINFO deviceInfo =
-      SetupDiGetClassDevsA(interfaceClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+      UsbApi().getClassDevs(interfaceClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   if (deviceInfo == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
   SP_DEVICE_INTERFACE_DATA interfaceData;
   std::memset(&interfaceData, 0, sizeof interfaceData);
   interfaceData.cbSize = sizeof interfaceData;
   HANDLE found = INVALID_HANDLE_VALUE;
   for (DWORD index = 0; index < 0x7FFFFFFF; ++index) {
-    if (SetupDiEnumDeviceInterfaces(deviceInfo, nullptr, interfaceClass, index, &interfaceData)) {
+    if (UsbApi().enumDeviceInterfaces(deviceInfo, nullptr, interfaceClass, index, &interfaceData)) {
       found = OpenOneDevice(deviceInfo, &interfaceData, path);
       if (found != INVALID_HANDLE_VALUE) break;
-    } else if (GetLastError() == ERROR_NO_MORE_ITEMS) {
+    } else if (UsbApi().getLastError() == ERROR_NO_MORE_ITEMS) {
       break;
     }
   }
-  SetupDiDestroyDeviceInfoList(deviceInfo);
+  UsbApi().destroyDeviceInfoList(deviceInfo);
   return found;
 }
 
 int GetUsbDeviceFileName(const GUID* interfaceClass, char* path) {
   HANDLE handle = OpenUsbDevice(interfaceClass, path);
   if (handle == INVALID_HANDLE_VALUE) return 0;
-  CloseHandle(handle);
+  UsbApi().closeHandle(handle);
   return 1;
 }
 

@@ -19,6 +19,8 @@ class Win32HandleLink final : public Link {
   void SetTimeouts(const LinkTimeouts& timeouts) override;
   void ApplyLineSettings(LineSettings settings) override;
 
+  HANDLE Handle() const { return handle_; }
+
  private:
   HANDLE handle_;
 };
