@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#if defined(PLCBURN_IMAGE_FILE)
+#if defined(PLCBURN_NATIVE_IMAGE)
 #include <fstream>
 #include <iterator>
 #include <vector>
