@@ -33,6 +33,27 @@ else
     tr '[:upper:]' '[:lower:]' <<<"$dll" | grep -Eq "$system_dll" || fail "imports $dll"
   done
   echo "$exe: PE32 (pei-i386), Windows GUI, imports: $(tr '\n' ' ' <<<"$dlls")"
+
+  # The resources, one "type id size" line each (decimal sizes): type 3 is an
+  # icon image, 14 the icon group, 2 a bitmap.
+  resources=$(awk '
+    /^The .rsrc Resource Directory section/ { on = 1; next }
+    on && /^$/ { on = 0 }
+    on && match($0, /^[0-9a-f]+ +/) {
+      field = $0; sub(/^[0-9a-f]+ +/, "", field); split(field, f, /[ ,]+/)
+      if (RLENGTH == 6) type = (f[2] == "name:") ? f[7] : f[3]
+      else if (RLENGTH == 8) id = f[3]
+      else if (f[1] == "Leaf:") print type, id, f[5]
+    }' <<<"$headers" | while read -r type id size; do
+      case $type in 0x*) type=$((type)) ;; esac
+      printf '%s %d %d\n' "$type" "$id" "$size"
+    done)
+  has_resource() { grep -Eq "^$1 $2 $3\$" <<<"$resources" || fail "no resource $1 $2 of size $3"; }
+  has_resource 3 1 51240      # icon 1: one 128x128 24-bit image and its mask
+  has_resource 14 1 20        # its group: one entry
+  has_resource 2 12 463072    # bitmap 12: 708x218, 24 bits
+  has_resource BIN 8 '[1-9][0-9]*'
+  echo "$exe: resources (type id size): $(tr '\n' ';' <<<"$resources")"
 fi
 
 cmake --preset win64 -B "$win64_dir"
