@@ -42,8 +42,8 @@ UsbWin32Api& UsbApi() {
 namespace {
 
 HANDLE OpenShared(const char* path) {
-  return UsbApi().createFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                     nullptr, OPEN_EXISTING, 0, nullptr);
+  return UsbApi().createFile(path, GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 struct FreeDeleter {
