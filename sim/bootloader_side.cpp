@@ -158,25 +158,21 @@ void SimulatedPlc::JudgeBlock(uint64_t atUs) {
   const size_t b = rules_.blockSize;
   const std::vector<uint8_t> frame = std::move(block_);
   block_.clear();
-  const uint32_t index = static_cast<uint32_t>(image_.size() / b);
-  const Fault* fault = NextFault(Request::Block, index);
-
   const uint8_t seq = frame[1];
   const uint16_t crc = static_cast<uint16_t>(frame[3 + b] << 8 | frame[4 + b]);
   const bool intact = frame[2] == static_cast<uint8_t>(255 - seq) &&
                       Crc16Xmodem(frame.data() + 3, b) == crc;
-  if (!intact) {
-    ++counters_.blocksRejected;
+  if (intact && seq == static_cast<uint8_t>(expectedSeq_ - 1) && !image_.empty()) {
+    // Our ACK was lost: acknowledge again, store nothing.
+    ++counters_.duplicateBlocks;
+    SendRaw({plc::kAck}, nullptr, atUs, config_.replyLatencyUs);
     return;
   }
-  if (seq != expectedSeq_) {
-    if (seq == static_cast<uint8_t>(expectedSeq_ - 1) && !image_.empty()) {
-      // Our ACK was lost: acknowledge again, store nothing.
-      ++counters_.duplicateBlocks;
-      SendRaw({plc::kAck}, nullptr, atUs, config_.replyLatencyUs);
-    } else {
-      ++counters_.blocksRejected;
-    }
+  // Every other frame is an attempt at the block the PLC waits for.
+  const uint32_t index = static_cast<uint32_t>(image_.size() / b);
+  const Fault* fault = NextFault(Request::Block, index);
+  if (!intact || seq != expectedSeq_) {
+    ++counters_.blocksRejected;
     return;
   }
   if (!CarriesOut(fault)) {

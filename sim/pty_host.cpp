@@ -85,7 +85,12 @@ void PtyHost::Run(const volatile int& stop) {
   // A slave nobody has opened yet raises no hang-up on every kernel; count it
   // as open until the first hang-up says otherwise.
   bool slaveOpen = true;
-  std::deque<std::pair<uint8_t, uint64_t>> input;  // heard at
+  struct Heard {
+    uint8_t byte;
+    uint64_t atUs;
+    LineSpeed speed;  // the line settings the byte was sent with
+  };
+  std::deque<Heard> input;
   double lastHeardUs = 0;
   uint64_t doneAtUs = 0;
   const uint64_t timeoutUs = static_cast<uint64_t>(options_.timeoutSeconds * 1e6);
@@ -96,10 +101,8 @@ void PtyHost::Run(const volatile int& stop) {
     plc_.Advance(now);
 
     // Hand the PLC what it has heard by now, then send what has left it.
-    while (!input.empty() && input.front().second <= now) {
-      double charUs = 0;
-      const LineSpeed speed = options_.strictLine ? SpeedInForce(charUs) : LineSpeed::Any;
-      plc_.Receive(input.front().first, input.front().second, speed);
+    while (!input.empty() && input.front().atUs <= now) {
+      plc_.Receive(input.front().byte, input.front().atUs, input.front().speed);
       input.pop_front();
     }
     if (plc_.CablePulled()) break;  // the terminal goes away with the cable
@@ -116,7 +119,10 @@ void PtyHost::Run(const volatile int& stop) {
     }
 
     uint64_t waitUs = 50000;
-    if (!input.empty()) waitUs = std::min<uint64_t>(waitUs, input.front().second - std::min(input.front().second, now));
+    if (!input.empty()) {
+      const uint64_t next = input.front().atUs;
+      waitUs = std::min<uint64_t>(waitUs, next > now ? next - now : 0);
+    }
     if (plc_.QueuedCount() > 0) {
       const uint64_t next = plc_.NextArrival();
       waitUs = std::min<uint64_t>(waitUs, next > now ? next - now : 0);
@@ -138,13 +144,14 @@ void PtyHost::Run(const volatile int& stop) {
       const ssize_t n = read(master_, buffer, sizeof buffer);
       if (n > 0) {
         double charUs = 0;
-        SpeedInForce(charUs);
+        const LineSpeed inForce = SpeedInForce(charUs);
+        const LineSpeed speed = options_.strictLine ? inForce : LineSpeed::Any;
         const uint32_t through = plc_.CableLets(static_cast<uint32_t>(n), at);
         for (uint32_t i = 0; i < through; ++i) {
           double heard = static_cast<double>(at);
           if (options_.paceWire) heard = std::max(heard, lastHeardUs + charUs);
           lastHeardUs = heard;
-          input.emplace_back(buffer[i], static_cast<uint64_t>(heard));
+          input.push_back(Heard{buffer[i], static_cast<uint64_t>(heard), speed});
         }
       }
     }

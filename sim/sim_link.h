@@ -82,6 +82,8 @@ class SimLinkProvider : public LinkProvider {
   void Close(Link* link) override;
 
   void FailNextOpens(uint32_t count) { failNextOpens_ = count; }
+  // The port the PLC is on; an operator may move the cable to another.
+  void SetComPort(std::string name) { comPort_ = std::move(name); }
   const ProviderCounters& Counters() const { return counters_; }
   uint32_t OpenLinks() const;
   // True when every link handed out was closed exactly once.

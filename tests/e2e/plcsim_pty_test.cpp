@@ -249,6 +249,26 @@ TEST(PlcsimPty, WholeTransferIsComparedWithTheExpectedImage) {
   std::remove(transcriptFile.c_str());
 }
 
+TEST(PlcsimPty, PacedReceptionTakesTheWireTime) {
+  Plcsim plc({"--model", "TK", "--start", "bootloader", "--pace-wire", "--timeout", "30"});
+  const int fd = OpenTool(plc.Path(), Line::Fast);
+  ASSERT_GE(fd, 0);
+  for (const char* word : {"ERASE", "\x04", "UPDATE"}) ASSERT_EQ(Ask(fd, word, 1), "\x06");
+  constexpr int kBlocks = 20;
+  const auto start = Clock::now();
+  for (int k = 1; k <= kBlocks; ++k) {
+    ASSERT_EQ(Ask(fd, Block(static_cast<uint8_t>(k), std::vector<uint8_t>(256, 0x55)), 1), "\x06");
+  }
+  const double ms =
+      std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  // 261 bytes of 10 bits at 115200 baud: 22.66 ms a block.
+  EXPECT_GE(ms, kBlocks * 22.6);
+  EXPECT_LT(ms, kBlocks * 22.6 * 3);
+  RecordProperty("ms_per_block", std::to_string(ms / kBlocks));
+  close(fd);
+  plc.Stop();
+}
+
 TEST(PlcsimPty, BadCommandLineAndTimeout) {
   EXPECT_EQ(Plcsim({"--model", "NOPE"}).Wait(), 2);
   EXPECT_EQ(Plcsim({"--fault", "kind=nothing", "--model", "RU7"}).Wait(), 2);
