@@ -161,6 +161,18 @@ def read_timing(probe, term):
     check(data == b"ABC", "part of a reply waiting: those bytes are returned (%r, %d ms)"
           % (data, ms))
 
+    # A reply that arrives during the read ends it as soon as it is complete.
+    probe.proc.stdin.write("read 5\n")
+    probe.proc.stdin.flush()
+    time.sleep(0.5)
+    term.send(b"LATE!")
+    reply = probe.answer().split()
+    ms = int(reply[2])
+    print("     read of 5 bytes, all arriving after 500 ms: %s bytes after %d ms" % (reply[1], ms))
+    check(reply[1] == "5" and 400 <= ms < 1500,
+          "reply arriving during the read: returned once complete (%s bytes, %d ms)"
+          % (reply[1], ms))
+
     check(probe.ask("timeouts 200") == "ok", "DummyComm time-outs set (200 ms)")
     data, ms = probe.read(5)
     print("     read of 5 bytes at 200 ms, nothing waiting: %d bytes after %d ms"
