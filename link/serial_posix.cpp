@@ -28,6 +28,9 @@ class PosixSerialLink final : public Link {
     // A pseudo-terminal keeps its exclusive flag while the other side is
     // open; give it up so that the next open (after a replug) succeeds.
     ::ioctl(fd_, TIOCNXCL);
+    // The last request (the follow-up before a replug) must leave the UART
+    // before the port is let go.
+    ::tcdrain(fd_);
     ::close(fd_);
   }
   PosixSerialLink(const PosixSerialLink&) = delete;
