@@ -25,11 +25,11 @@ enum class BlockOutcome { Acknowledged, Unacknowledged, FlashWriteError };
 
 BlockOutcome SendFrame(Link* link, const uint8_t* frame, uint32_t frameLength) {
   uint8_t reply[kAckReplyLength] = {};
-  const ExchangeResult result = Exchange(
-      link, frame, frameLength, reply, kAckReplyLength, [&](uint32_t countRead) {
+  const ExchangeResult result =
+      Exchange(link, frame, frameLength, reply, kAckReplyLength, [&](uint32_t countRead) {
         if (countRead != kAckReplyLength) return Verdict::BadReply;
         if (reply[0] == plc::kAck) return Verdict::Accept;
-        // The PLC could not program the block: another attempt would not help.
+        // The PLC could not program the block: no further attempt, no EOT.
         if (reply[0] == plc::kFlashWriteError) return Verdict::Stop;
         return Verdict::BadReply;
       });
@@ -122,9 +122,11 @@ uint8_t SendFW(Link* link) {
   const uint8_t eot[] = {plc::kEot};
   uint8_t reply[kAckReplyLength] = {};
   // Only ACK ends the transfer; a 0x16 to EOT is an ordinary bad reply.
-  const ExchangeResult result = Exchange(link, eot, 1, reply, kAckReplyLength, [&](uint32_t countRead) {
-    return countRead == kAckReplyLength && reply[0] == plc::kAck ? Verdict::Accept : Verdict::BadReply;
-  });
+  const ExchangeResult result =
+      Exchange(link, eot, 1, reply, kAckReplyLength, [&](uint32_t countRead) {
+        return countRead == kAckReplyLength && reply[0] == plc::kAck ? Verdict::Accept
+                                                                     : Verdict::BadReply;
+      });
   if (result != ExchangeResult::Accepted) return kFailed;
   progress = 100;
   errCounter = 0;

@@ -46,7 +46,9 @@ bool SelectedIsOneOf(std::initializer_list<const char*> names) {
   return false;
 }
 
-uint32_t CeilDiv(uint32_t value, uint32_t unit) { return value / unit + (value % unit != 0 ? 1 : 0); }
+uint32_t CeilDiv(uint32_t value, uint32_t unit) {
+  return value / unit + (value % unit != 0 ? 1 : 0);
+}
 
 }  // namespace
 
@@ -55,8 +57,8 @@ uint8_t CheckID_B(Link* link) {
   const uint16_t expected = selectedPLCID;
   const bool usb = IsUsbModel(SelectedModelName());
   uint8_t reply[kIdReplyLength] = {};
-  const ExchangeResult result = Exchange(
-      link, kId, LengthOf(kId), reply, kIdReplyLength, [&](uint32_t countRead) {
+  const ExchangeResult result =
+      Exchange(link, kId, LengthOf(kId), reply, kIdReplyLength, [&](uint32_t countRead) {
         if (countRead != kIdReplyLength || reply[0] != plc::kAck) return Verdict::BadReply;
         const auto id = static_cast<uint16_t>(reply[1] * 256 + reply[2]);
         if (usb) {
@@ -64,9 +66,10 @@ uint8_t CheckID_B(Link* link) {
           errCounter = 0;
           return Verdict::Accept;
         }
-        // Identifier 12 models also run on the boards that report 13; errCounter
-        // keeps the count set before the read on this path.
-        if (expected == 0x000C) return id == 0x000C || id == 0x000D ? Verdict::Accept : Verdict::BadReply;
+        // A PLC reporting 13 also passes for a selected identifier 12; on this
+        // path errCounter keeps the count set before the read.
+        if (expected == 0x000C)
+          return id == 0x000C || id == 0x000D ? Verdict::Accept : Verdict::BadReply;
         // COM bootloaders report the identifier without its top bit.
         if (id != (expected & 0x7FFF)) return Verdict::BadReply;
         errCounter = 0;
@@ -79,8 +82,8 @@ uint8_t read_fu_version_B() {
   Link* const link = hSerial;
   LinkSetTimeouts(link, CommandTimeouts(plc::kReadConstantMs));
   uint8_t reply[kIdReplyLength] = {};
-  const ExchangeResult result = Exchange(
-      link, kVersion, LengthOf(kVersion), reply, kIdReplyLength, [&](uint32_t countRead) {
+  const ExchangeResult result =
+      Exchange(link, kVersion, LengthOf(kVersion), reply, kIdReplyLength, [&](uint32_t countRead) {
         return countRead == kIdReplyLength && reply[0] == plc::kAck ? Verdict::Accept
                                                                     : Verdict::BadReply;
       });
@@ -99,7 +102,7 @@ uint16_t EraseCount(uint32_t length) {
   } else if (SelectedIsOneOf({"TK", "TK-G"})) {
     count = length / 16384 + 1;
   } else if (IsSectorModel(name)) {
-    // The last sector holds the PLC's own data and is never erased or sent.
+    // The image's last 4 KiB is never sent, so it needs no erase either.
     count = length < plc::kSectorSize ? 0 : CeilDiv(length - plc::kSectorSize, plc::kSectorSize);
   } else if (SelectedIsOneOf({"KQ200-AIO", "PN8-AIO", "RV8-AIO"})) {
     count = CeilDiv(length, 2048);

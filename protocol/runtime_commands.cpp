@@ -11,7 +11,8 @@
 
 namespace {
 
-// Fixed request texts; the PLC's firmware answers nothing else.
+// No first-stage request carries a value computed at run time, so each is kept
+// as the exact text that goes out, CR LF included.
 struct Request {
   const char* text;
   uint32_t Length() const { return static_cast<uint32_t>(std::strlen(text)); }
@@ -39,7 +40,7 @@ Request Variant(const Request& standard, const Request& aio) {
 }
 
 void ApplySlowLineSettings(Link* link) {
-  // The USB device carries the bytes as they are; only a COM port has a line.
+  // A USB link has no serial line to set; only a COM port gets the slow settings.
   if (!IsUsbModel(SelectedModelName())) LinkApplyLineSettings(link, LineSettings::Slow);
 }
 
@@ -86,8 +87,8 @@ unsigned ReadRegister(Link* link, const Request& request) {
   return static_cast<unsigned>(reply[kByte3]) * 256u + reply[kByte4];
 }
 
-// The three models whose firmware restarts into the bootloader without
-// answering the ERASE request.
+// For these three models a missing or partial answer to the ERASE request
+// counts as acceptance: their firmware may restart before it has answered.
 bool RestartsSilentlyOnErase() {
   return SelectedModelIs("PM7-D-V2") || SelectedModelIs("PM7-D-V4") || SelectedModelIs("PN7-MOB");
 }
@@ -97,8 +98,7 @@ bool RestartsSilentlyOnErase() {
 void DummyComm(Link* link) {
   ApplySlowLineSettings(link);
   LinkSetTimeouts(link, CommandTimeouts(plc::kDummyConstantMs));
-  // Wakes the PLC's receiver and drains whatever it still had to say; nothing
-  // of it is looked at.
+  // Probes whose answers are only drained from the input, never looked at.
   uint8_t discard[kDummyReadLength] = {};
   for (int i = 0; i < 5; ++i) {
     LinkWrite(link, kDummy.Bytes(), kDummy.Length());
@@ -141,7 +141,7 @@ unsigned CheckID_A(Link* link) {
           return Verdict::BadReply;
         }
         const auto id = static_cast<uint16_t>(reply[kByte5] * 256 + reply[kByte6]);
-        // Identifier 12 models also run on the boards that report 13.
+        // A PLC reporting 13 also passes for a selected identifier 12.
         const bool matches = id == expected || (expected == 0x000C && id == 0x000D);
         return matches ? Verdict::Accept : Verdict::BadReply;
       },

@@ -53,7 +53,8 @@ TEST_F(CatalogueTest, EveryRowHasItsNameIdentifierAndSets) {
     EXPECT_STREQ(plcList[row], expected.name);
     EXPECT_EQ(plcID[row], expected.id);
     // The slot is NUL-padded after the name.
-    for (size_t i = std::strlen(expected.name); i < kModelNameSlot; ++i) EXPECT_EQ(plcList[row][i], '\0');
+    for (size_t i = std::strlen(expected.name); i < kModelNameSlot; ++i)
+      EXPECT_EQ(plcList[row][i], '\0');
     EXPECT_EQ(IsUsbModel(expected.name), expected.usb);
     EXPECT_EQ(IsAioModel(expected.name), expected.aio);
     EXPECT_EQ(IsSectorModel(expected.name), expected.sector);
@@ -92,8 +93,8 @@ TEST_F(CatalogueTest, SelectionByNameIsExactAndCaseSensitive) {
     uint16_t id;
   };
   const Case cases[] = {
-      {"KQ200-AIO", 18, 0x3010}, {"KQ200", 17, 0x3010}, {"PL8", 6, 0x0000},  {"TK", 5, 0x0015},
-      {"TK26", 19, 0x0015},      {"tk", -1, 0},         {"Kq200", -1, 0},    {"KQ", -1, 0},
+      {"KQ200-AIO", 18, 0x3010}, {"KQ200", 17, 0x3010}, {"PL8", 6, 0x0000}, {"TK", 5, 0x0015},
+      {"TK26", 19, 0x0015},      {"tk", -1, 0},         {"Kq200", -1, 0},   {"KQ", -1, 0},
       {"PM7-PN7", -1, 0},        {"TK-G ", -1, 0},      {"NO-SUCH", -1, 0}, {"", -1, 0},
   };
   for (const Case& c : cases) {

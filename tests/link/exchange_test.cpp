@@ -30,7 +30,8 @@ Outcome RunExchange(ScriptedLink& link, ExchangeOptions options = {}) {
   run.result = Exchange(
       &link, request.data(), static_cast<uint32_t>(request.size()), run.reply, kReplyLength,
       [&](uint32_t countRead) {
-        const bool ok = countRead == kReplyLength && Bytes(run.reply, run.reply + kReplyLength) == Text("OK!");
+        const bool ok =
+            countRead == kReplyLength && Bytes(run.reply, run.reply + kReplyLength) == Text("OK!");
         if (countRead == kReplyLength && run.reply[0] == 'X') return Verdict::Stop;
         return ok ? Verdict::Accept : Verdict::BadReply;
       },
@@ -60,22 +61,26 @@ struct DisciplineCase {
 
 TEST_F(ExchangeTest, RetriesAndCountsAsTheDisciplineSays) {
   const DisciplineCase cases[] = {
-      {"no answer at all", [](ScriptedLink& l) { l.Silence(6); }, ExchangeResult::Failed, 6, 6, 6, 6, 18000},
-      {"every write short", [](ScriptedLink& l) { l.FallShort(6, 2); }, ExchangeResult::Failed, 6, 0, 6, 6,
-       18000},
+      {"no answer at all", [](ScriptedLink& l) { l.Silence(6); }, ExchangeResult::Failed, 6, 6, 6,
+       6, 18000},
+      {"every write short", [](ScriptedLink& l) { l.FallShort(6, 2); }, ExchangeResult::Failed, 6,
+       0, 6, 6, 18000},
       {"5 short writes, then 6 bad replies",
-       [](ScriptedLink& l) { l.FallShort(5).AnswerTimes(6, Text("NO!")); }, ExchangeResult::Failed, 11, 6, 6, 11,
-       15000},
-      {"a short reply is bad", [](ScriptedLink& l) { l.AnswerTimes(6, Text("OK")); }, ExchangeResult::Failed, 6,
-       6, 6, 6, 0},
+       [](ScriptedLink& l) { l.FallShort(5).AnswerTimes(6, Text("NO!")); }, ExchangeResult::Failed,
+       11, 6, 6, 11, 15000},
+      {"a short reply is bad", [](ScriptedLink& l) { l.AnswerTimes(6, Text("OK")); },
+       ExchangeResult::Failed, 6, 6, 6, 6, 0},
       {"good reply at the first attempt", [](ScriptedLink& l) { l.Answer(Text("OK!")); },
        ExchangeResult::Accepted, 1, 1, 0, 0, 0},
-      {"five bad replies, then a good one", [](ScriptedLink& l) { l.AnswerTimes(5, Text("NO!")).Answer(Text("OK!")); },
+      {"five bad replies, then a good one",
+       [](ScriptedLink& l) { l.AnswerTimes(5, Text("NO!")).Answer(Text("OK!")); },
        ExchangeResult::Accepted, 6, 6, 5, 5, 0},
-      {"late reply consumed by the next read", [](ScriptedLink& l) { l.Answer(Text("OK!"), 3500).Silence(); },
-       ExchangeResult::Accepted, 2, 2, 1, 1, 3500},
-      {"a stop verdict ends it uncounted", [](ScriptedLink& l) { l.Answer(Text("NO!")).Answer(Text("XXX")); },
-       ExchangeResult::Stopped, 2, 2, 1, 1, 0},
+      {"late reply consumed by the next read",
+       [](ScriptedLink& l) { l.Answer(Text("OK!"), 3500).Silence(); }, ExchangeResult::Accepted, 2,
+       2, 1, 1, 3500},
+      {"a stop verdict ends it uncounted",
+       [](ScriptedLink& l) { l.Answer(Text("NO!")).Answer(Text("XXX")); }, ExchangeResult::Stopped,
+       2, 2, 1, 1, 0},
   };
   for (const DisciplineCase& c : cases) {
     SCOPED_TRACE(c.name);

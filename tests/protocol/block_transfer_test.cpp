@@ -35,7 +35,8 @@ class BlockTransferTest : public ProtocolTest {
   ScriptedLink& WithImage(const char* model, uint32_t length) {
     ScriptedLink& link = Fresh(model);
     image_.resize(length);
-    for (uint32_t i = 0; i < length; ++i) image_[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
+    for (uint32_t i = 0; i < length; ++i)
+      image_[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
     fin = image_.data();
     finEnd = image_.data() + image_.size();
     fileLength = length;
@@ -68,10 +69,11 @@ TEST_F(BlockTransferTest, ImageGoesOutInNumberedCrcProtectedBlocks) {
     uint32_t bytesSent;  // image bytes 0 .. bytesSent - 1, then 0x1A to the block's end
   };
   const Case cases[] = {
-      {"PM7-PN7-V2", 1000, 128, 8, 1000}, {"TK", 1024, 256, 4, 1024},    {"TK-G", 300, 256, 2, 300},
-      {"KQ300", 8192, 256, 16, 4096},     {"KQ200", 8200, 256, 17, 4104}, {"RW8RV8", 4096, 256, 0, 0},
-      {"TK26", 200, 128, 2, 200},         {"30PN7-AIO", 256, 256, 1, 256}, {"PN8-AIO", 1, 256, 1, 1},
-      {"RC28", 0, 128, 0, 0},
+      {"PM7-PN7-V2", 1000, 128, 8, 1000}, {"TK", 1024, 256, 4, 1024},
+      {"TK-G", 300, 256, 2, 300},         {"KQ300", 8192, 256, 16, 4096},
+      {"KQ200", 8200, 256, 17, 4104},     {"RW8RV8", 4096, 256, 0, 0},
+      {"TK26", 200, 128, 2, 200},         {"30PN7-AIO", 256, 256, 1, 256},
+      {"PN8-AIO", 1, 256, 1, 1},          {"RC28", 0, 128, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.model) + " " + std::to_string(c.length));
@@ -94,7 +96,8 @@ TEST_F(BlockTransferTest, ImageGoesOutInNumberedCrcProtectedBlocks) {
       const uint16_t crc = BitwiseCrc(frame.data() + 3, c.blockSize);
       EXPECT_EQ(frame[3 + c.blockSize], crc >> 8);
       EXPECT_EQ(frame[4 + c.blockSize], crc & 0xFF);
-      data.insert(data.end(), frame.begin() + 3, frame.begin() + 3 + static_cast<std::ptrdiff_t>(c.blockSize));
+      data.insert(data.end(), frame.begin() + 3,
+                  frame.begin() + 3 + static_cast<std::ptrdiff_t>(c.blockSize));
     }
     Bytes expected(image_.begin(), image_.begin() + c.bytesSent);
     expected.resize(c.blocks * c.blockSize, 0x1A);
@@ -115,7 +118,8 @@ TEST_F(BlockTransferTest, SequenceNumberWrapsAfter255) {
     size_t block;  // 1-based
     uint8_t s, complement;
   };
-  for (const Case& c : {Case{1, 0x01, 0xFE}, Case{255, 0xFF, 0x00}, Case{256, 0x00, 0xFF}, Case{257, 0x01, 0xFE}}) {
+  for (const Case& c :
+       {Case{1, 0x01, 0xFE}, Case{255, 0xFF, 0x00}, Case{256, 0x00, 0xFF}, Case{257, 0x01, 0xFE}}) {
     SCOPED_TRACE(c.block);
     EXPECT_EQ(frames[c.block - 1][1], c.s);
     EXPECT_EQ(frames[c.block - 1][2], c.complement);

@@ -70,7 +70,8 @@ TEST_F(BootloaderCommandsTest, VersionTakesTheInnerNibbles) {
   struct Case {
     uint8_t a, b, version;
   };
-  for (const Case& c : {Case{0x01, 0x00, 0x10}, Case{0x00, 0x90, 0x09}, Case{0xF1, 0x23, 0x12}, Case{0xFF, 0xFF, 0xFF}}) {
+  for (const Case& c : {Case{0x01, 0x00, 0x10}, Case{0x00, 0x90, 0x09}, Case{0xF1, 0x23, 0x12},
+                        Case{0xFF, 0xFF, 0xFF}}) {
     SCOPED_TRACE(int{c.version});
     ScriptedLink& link = Fresh("KQ200");
     link.Answer({0x15, 0x01, 0x00}).Answer({0x06, c.a, c.b});
@@ -97,14 +98,21 @@ TEST_F(BootloaderCommandsTest, EraseCountFollowsEachModelsUnit) {
     uint16_t count;
   };
   const Case cases[] = {
-      {"PM7-D-V2", 262143, 2},   {"PM7-D-V2", 262144, 3},  {"PM7-D-V4", 0, 1},      {"PN7-MOB", 131071, 1},
-      {"RC28", 131072, 2},       {"PM7-F", 131072, 2},     {"TK26", 393216, 4},     {"TK", 16383, 1},
-      {"TK", 16384, 2},          {"TK-G", 0, 1},           {"KQ300", 4096, 0},      {"KQ200", 8192, 1},
-      {"PM8-PN8", 8193, 2},      {"HVC-W", 4097, 1},       {"KQ100", 12288, 2},     {"PM8-BUNDLE", 2076672, 506},
-      {"RW8RV8", 4095, 0},       {"KQ200-AIO", 0, 0},      {"KQ200-AIO", 2048, 1},  {"KQ200-AIO", 2049, 2},
-      {"PN8-AIO", 4096, 2},      {"RV8-AIO", 4097, 3},     {"30PN7-AIO", 0, 4},     {"30PN7-AIO", 900000, 4},
-      {"PM7-PN7-V2", 0, 1},      {"PM7-PN7-V2", 2047, 1},  {"RU7", 2048, 2},        {"PL8", 4095, 2},
-      {"QLT-PM7-V4", 4096, 3},   {"RC7-G", 1000, 1},
+      {"PM7-D-V2", 262143, 2}, {"PM7-D-V2", 262144, 3},
+      {"PM7-D-V4", 0, 1},      {"PN7-MOB", 131071, 1},
+      {"RC28", 131072, 2},     {"PM7-F", 131072, 2},
+      {"TK26", 393216, 4},     {"TK", 16383, 1},
+      {"TK", 16384, 2},        {"TK-G", 0, 1},
+      {"KQ300", 4096, 0},      {"KQ200", 8192, 1},
+      {"PM8-PN8", 8193, 2},    {"HVC-W", 4097, 1},
+      {"KQ100", 12288, 2},     {"PM8-BUNDLE", 2076672, 506},
+      {"RW8RV8", 4095, 0},     {"KQ200-AIO", 0, 0},
+      {"KQ200-AIO", 2048, 1},  {"KQ200-AIO", 2049, 2},
+      {"PN8-AIO", 4096, 2},    {"RV8-AIO", 4097, 3},
+      {"30PN7-AIO", 0, 4},     {"30PN7-AIO", 900000, 4},
+      {"PM7-PN7-V2", 0, 1},    {"PM7-PN7-V2", 2047, 1},
+      {"RU7", 2048, 2},        {"PL8", 4095, 2},
+      {"QLT-PM7-V4", 4096, 3}, {"RC7-G", 1000, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.model) + " " + std::to_string(c.length));
@@ -206,8 +214,8 @@ TEST_F(BootloaderCommandsTest, UpdateSwitchesToTheFastLineOnlyWhenAcknowledged) 
     if (c.acknowledged) link.Answer({0x15}).Answer(kAck);
     EXPECT_EQ(SendUpdate(&link), c.acknowledged ? 0 : 16);
     EXPECT_EQ(link.WriteLog().at(0).bytes, Text("UPDATE"));
-    EXPECT_EQ(link.LineSettingsLog(),
-              c.acknowledged ? std::vector<LineSettings>{LineSettings::Fast} : std::vector<LineSettings>{});
+    EXPECT_EQ(link.LineSettingsLog(), c.acknowledged ? std::vector<LineSettings>{LineSettings::Fast}
+                                                     : std::vector<LineSettings>{});
     EXPECT_EQ(errCounter, c.acknowledged ? 0 : 6);
     if (c.acknowledged) {
       EXPECT_EQ(link.Calls().back().kind, plctest::LinkCallKind::LineSettings);

@@ -1,17 +1,18 @@
-#include "protocol/frames.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "protocol/frames.h"
 #include "tests/support/ascii_frames.h"
 
 namespace {
 
 // The text in a buffer of exactly its length, so that AddressSanitizer sees
 // any read beyond it.
-std::vector<uint8_t> Buffer(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+std::vector<uint8_t> Buffer(const std::string& text) {
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
 
 TEST(CheckLRCTest, DecodesInPlaceAndReturnsTheSum) {
   struct Case {
@@ -22,11 +23,11 @@ TEST(CheckLRCTest, DecodesInPlaceAndReturnsTheSum) {
   };
   const Case cases[] = {
       {"007F81", 6, 0, {0x00, 0x7F, 0x81}},
-      {"007F82", 6, 0x01, {0x00, 0x7F, 0x82}},     // LRC one too high
-      {"007F80", 6, 0xFF, {0x00, 0x7F, 0x80}},     // one too low
-      {"007f81", 6, 1, {0x00}},                    // lower case stops at its pair
-      {"007FG1", 6, 1, {0x00, 0x7F}},              // bad character in the third pair
-      {"0G7F81", 6, 1, {}},                        // bad second character of the first pair
+      {"007F82", 6, 0x01, {0x00, 0x7F, 0x82}},  // LRC one too high
+      {"007F80", 6, 0xFF, {0x00, 0x7F, 0x80}},  // one too low
+      {"007f81", 6, 1, {0x00}},                 // lower case stops at its pair
+      {"007FG1", 6, 1, {0x00, 0x7F}},           // bad character in the third pair
+      {"0G7F81", 6, 1, {}},                     // bad second character of the first pair
       {" 07F81", 6, 1, {}},
       {"", 0, 0, {}},
       {"7F81", 4, 0x00, {0x7F, 0x81}},

@@ -26,13 +26,13 @@ TEST_F(RuntimeCommandsTest, FailureCodesComeFromTheLastReply) {
   };
   const Case cases[] = {
       {0x07, 0x02, 0x01, 0x18, 0x18, 0x18},  // not a refusal
-      {0x00, 0x00, 0x00, 0x18, 0x18, 0x18},
-      {0x15, 0x01, 0x00, 0x16, 0x17, 0x17}, {0x15, 0x01, 0x09, 0x16, 0x17, 0x17},
-      {0x15, 0x02, 0x01, 0x11, 0x15, 0x15}, {0x15, 0x02, 0x02, 0x12, 0x12, 0x15},
-      {0x15, 0x02, 0x03, 0x15, 0x13, 0x13}, {0x15, 0x02, 0x04, 0x15, 0x15, 0x14},
-      {0x15, 0x02, 0x00, 0x15, 0x15, 0x15}, {0x15, 0x02, 0x05, 0x15, 0x15, 0x15},
-      {0x15, 0x02, 0xFF, 0x15, 0x15, 0x15}, {0x15, 0x00, 0x02, 0x17, 0x17, 0x17},
-      {0x15, 0x03, 0x01, 0x17, 0x17, 0x17}, {0x15, 0xFF, 0x02, 0x17, 0x17, 0x17},
+      {0x00, 0x00, 0x00, 0x18, 0x18, 0x18}, {0x15, 0x01, 0x00, 0x16, 0x17, 0x17},
+      {0x15, 0x01, 0x09, 0x16, 0x17, 0x17}, {0x15, 0x02, 0x01, 0x11, 0x15, 0x15},
+      {0x15, 0x02, 0x02, 0x12, 0x12, 0x15}, {0x15, 0x02, 0x03, 0x15, 0x13, 0x13},
+      {0x15, 0x02, 0x04, 0x15, 0x15, 0x14}, {0x15, 0x02, 0x00, 0x15, 0x15, 0x15},
+      {0x15, 0x02, 0x05, 0x15, 0x15, 0x15}, {0x15, 0x02, 0xFF, 0x15, 0x15, 0x15},
+      {0x15, 0x00, 0x02, 0x17, 0x17, 0x17}, {0x15, 0x03, 0x01, 0x17, 0x17, 0x17},
+      {0x15, 0xFF, 0x02, 0x17, 0x17, 0x17},
   };
   struct Command {
     const char* name;
@@ -46,8 +46,8 @@ TEST_F(RuntimeCommandsTest, FailureCodesComeFromTheLastReply) {
   };
   for (const Command& command : commands) {
     for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(command.name) + " " + std::to_string(c.byte4) + "/" + std::to_string(c.byte5) + "/" +
-                   std::to_string(c.byte6));
+      SCOPED_TRACE(std::string(command.name) + " " + std::to_string(c.byte4) + "/" +
+                   std::to_string(c.byte5) + "/" + std::to_string(c.byte6));
       plctest::ScriptedLink& link = Fresh("PM7-PN7-V2");
       totalErrCounter = 40;
       link.AnswerTimes(6, StatusReply(c.byte4, c.byte5, c.byte6));
@@ -69,10 +69,12 @@ TEST_F(RuntimeCommandsTest, FailureCodeIgnoresEarlierRefusals) {
   const Case cases[] = {
       {"refusals, then silence", [&](auto& l) { l.AnswerTimes(5, refusal).Silence(); }, 0x18},
       // The short last reply leaves zeros where the refusal's decoded bytes were.
-      {"refusals, then a short reply", [&](auto& l) { l.AnswerTimes(5, refusal).Answer(Text(":00")); }, 0x18},
+      {"refusals, then a short reply",
+       [&](auto& l) { l.AnswerTimes(5, refusal).Answer(Text(":00")); }, 0x18},
       {"silence, then a refusal", [&](auto& l) { l.Silence(5).Answer(refusal); }, 0x16},
       {"every write short", [&](auto& l) { l.FallShort(6); }, 0x18},
-      {"refusals, then six short writes", [&](auto& l) { l.AnswerTimes(3, refusal).FallShort(6); }, 0x16},
+      {"refusals, then six short writes", [&](auto& l) { l.AnswerTimes(3, refusal).FallShort(6); },
+       0x16},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -147,16 +149,19 @@ TEST_F(RuntimeCommandsTest, SlowLineSettingsOnlyOnAComLinkAndBeforeTheTimeouts) 
     std::vector<LineSettings> expected{LineSettings::Fast};
     if (c.slow) expected = {LineSettings::Fast, LineSettings::Slow, LineSettings::Slow};
     EXPECT_EQ(link.LineSettingsLog(), expected);
-    EXPECT_EQ(link.TimeoutLog(), (std::vector<LinkTimeouts>{CommandTimeouts(200), CommandTimeouts(3000)}));
+    EXPECT_EQ(link.TimeoutLog(),
+              (std::vector<LinkTimeouts>{CommandTimeouts(200), CommandTimeouts(3000)}));
     // In each command the line settings come before the time-outs.
     std::vector<LinkCallKind> setup;
     for (const auto& call : link.Calls()) {
-      if (call.kind == LinkCallKind::Timeouts || call.kind == LinkCallKind::LineSettings) setup.push_back(call.kind);
+      if (call.kind == LinkCallKind::Timeouts || call.kind == LinkCallKind::LineSettings)
+        setup.push_back(call.kind);
     }
     if (c.slow) {
-      EXPECT_EQ(setup, (std::vector<LinkCallKind>{LinkCallKind::LineSettings, LinkCallKind::LineSettings,
-                                                  LinkCallKind::Timeouts, LinkCallKind::LineSettings,
-                                                  LinkCallKind::Timeouts}));
+      EXPECT_EQ(setup,
+                (std::vector<LinkCallKind>{LinkCallKind::LineSettings, LinkCallKind::LineSettings,
+                                           LinkCallKind::Timeouts, LinkCallKind::LineSettings,
+                                           LinkCallKind::Timeouts}));
     }
   }
 }
@@ -182,7 +187,9 @@ TEST_F(RuntimeCommandsTest, SilentPlcCostsSixReadConstants) {
 
 TEST_F(RuntimeCommandsTest, CheckIdKeepsTheCountSetBeforeTheAcceptedRead) {
   plctest::ScriptedLink& link = Fresh("RU7");
-  link.Answer(StatusReply(0x05, 0x00, 0x0E)).Answer(StatusReply(0x06, 0x00, 0x0F)).Answer(StatusReply(0x06, 0x00, 0x0E));
+  link.Answer(StatusReply(0x05, 0x00, 0x0E))
+      .Answer(StatusReply(0x06, 0x00, 0x0F))
+      .Answer(StatusReply(0x06, 0x00, 0x0E));
   EXPECT_EQ(CheckID_A(&link), 0u);
   EXPECT_EQ(errCounter, 2);
   EXPECT_EQ(totalErrCounter, 2);
@@ -207,7 +214,9 @@ TEST_F(RuntimeCommandsTest, RegisterReadsReturnTheValueOrZero) {
       {"value", [](auto& l) { l.Answer(plctest::RegisterReply(0x1234)); }, 0x1234, 0},
       {"largest value", [](auto& l) { l.Answer(plctest::RegisterReply(0xFFFF)); }, 0xFFFF, 0},
       {"zero", [](auto& l) { l.Answer(plctest::RegisterReply(0)); }, 0, 0},
-      {"after two bad", [&](auto& l) { l.Answer(badLrc).Silence().Answer(plctest::RegisterReply(0x0102)); }, 0x0102, 2},
+      {"after two bad",
+       [&](auto& l) { l.Answer(badLrc).Silence().Answer(plctest::RegisterReply(0x0102)); }, 0x0102,
+       2},
       {"no answer", [](auto&) {}, 0, 6},
       {"a status reply is too long", [](auto& l) { l.AnswerTimes(6, StatusReply(6)); }, 0, 6},
   };
@@ -215,7 +224,8 @@ TEST_F(RuntimeCommandsTest, RegisterReadsReturnTheValueOrZero) {
     const char* name;
     unsigned (*run)(Link*);
   };
-  for (const Command& command : {Command{"D1386", READ_D1386}, Command{"D1001", READ_D1001}, Command{"D1148", READ_D1148}}) {
+  for (const Command& command :
+       {Command{"D1386", READ_D1386}, Command{"D1001", READ_D1001}, Command{"D1148", READ_D1148}}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(command.name) + " " + c.name);
       plctest::ScriptedLink& link = Fresh("KQ200");
@@ -252,7 +262,7 @@ TEST_F(RuntimeCommandsTest, EraseWithoutReplyIsSuccessOnlyForTheSilentRestarters
     uint64_t virtualMs;
   };
   const Case cases[] = {
-      {"PM7-D-V2", 0, 1, 3000}, {"PM7-D-V4", 0, 1, 3000}, {"PN7-MOB", 0, 1, 3000},
+      {"PM7-D-V2", 0, 1, 3000},       {"PM7-D-V4", 0, 1, 3000},  {"PN7-MOB", 0, 1, 3000},
       {"PM7-PN7-V2", 0x18, 6, 18000}, {"KQ200", 0x18, 6, 18000}, {"30PN7-AIO", 0x18, 6, 18000},
   };
   for (const Case& c : cases) {
@@ -279,7 +289,8 @@ TEST_F(RuntimeCommandsTest, EraseFollowUpFallingShortStartsAgainFromTheFirstRequ
   link.Answer(StatusReply(0x06)).FallShort(1, 3).Answer(StatusReply(0x06));
   EXPECT_EQ(SendErase_A(&link), 0u);
   const std::vector<Bytes> expected = {Text(":006401594552415345D2\r\n"), Text(":00640159063C\r\n"),
-                                       Text(":006401594552415345D2\r\n"), Text(":00640159063C\r\n")};
+                                       Text(":006401594552415345D2\r\n"),
+                                       Text(":00640159063C\r\n")};
   EXPECT_EQ(link.WrittenBytes(), expected);
   EXPECT_EQ(errCounter, 0);
   EXPECT_EQ(totalErrCounter, 1);

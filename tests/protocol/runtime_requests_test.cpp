@@ -43,14 +43,18 @@ std::vector<RequestCase> Cases() {
       {"READ_D1148", "KQ300", [](Link* l) { READ_D1148(l); }, reg, {":0003147C00016C"}},
   };
   for (const char* model : {"PM7-PN7-V2", "TK-G"}) {
-    Bytes idReply = model[0] == 'P' ? plctest::StatusReply(0x06, 0x00, 0x0C) : plctest::StatusReply(0x06, 0xA0, 0x02);
+    Bytes idReply = model[0] == 'P' ? plctest::StatusReply(0x06, 0x00, 0x0C)
+                                    : plctest::StatusReply(0x06, 0xA0, 0x02);
     cases.push_back({"CheckID_A", model, checkId, idReply, {":006401594944B5"}});
-    cases.push_back({"SendErase_A", model, erase, Ack(), {":006401594552415345D2", ":00640159063C"}});
+    cases.push_back(
+        {"SendErase_A", model, erase, Ack(), {":006401594552415345D2", ":00640159063C"}});
   }
   for (const char* model : {"30PN7-AIO", "KQ200-AIO"}) {
-    Bytes idReply = model[0] == '3' ? plctest::StatusReply(0x06, 0x00, 0x0D) : plctest::StatusReply(0x06, 0x30, 0x10);
+    Bytes idReply = model[0] == '3' ? plctest::StatusReply(0x06, 0x00, 0x0D)
+                                    : plctest::StatusReply(0x06, 0x30, 0x10);
     cases.push_back({"CheckID_A", model, checkId, idReply, {":0064015B4944B3"}});
-    cases.push_back({"SendErase_A", model, erase, Ack(), {":0064015B4552415345D0", ":0064015B063A"}});
+    cases.push_back(
+        {"SendErase_A", model, erase, Ack(), {":0064015B4552415345D0", ":0064015B063A"}});
   }
   return cases;
 }
@@ -74,7 +78,9 @@ TEST_F(RuntimeRequestsTest, DummyCommSendsItsProbeFiveTimesAndReadsTenTimes) {
   for (const char* model : {"PM7-PN7-V2", "30PN7-AIO", "KQ200"}) {
     SCOPED_TRACE(model);
     plctest::ScriptedLink& link = Fresh(model);
-    link.SetResponder([](const Bytes&) { return plctest::Reaction{plctest::Reaction::kWhole, Text("junk"), 0}; });
+    link.SetResponder([](const Bytes&) {
+      return plctest::Reaction{plctest::Reaction::kWhole, Text("junk"), 0};
+    });
     DummyComm(&link);
     ASSERT_EQ(link.WriteLog().size(), 5u);
     for (const auto& write : link.WriteLog()) EXPECT_EQ(write.bytes, Text(":007F81\r\n"));

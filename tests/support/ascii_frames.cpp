@@ -29,7 +29,8 @@ Bytes StatusReply(uint8_t byte4, uint8_t byte5, uint8_t byte6) {
 }
 
 Bytes RegisterReply(uint16_t value) {
-  return AsciiFrame({0x00, 0x03, 0x02, static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value & 0xFF)});
+  return AsciiFrame(
+      {0x00, 0x03, 0x02, static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value & 0xFF)});
 }
 
 }  // namespace plctest

@@ -68,7 +68,8 @@ uint32_t ScriptedLink::Write(const uint8_t* data, uint32_t count) {
   if (written < count) clock_->AdvanceMillis(current_.writeConstant);
   writes_.push_back(WriteRecord{std::move(bytes), written, start});
   calls_.push_back(LinkCall{LinkCallKind::Write, writes_.size() - 1});
-  if (!reaction.reply.empty()) Schedule(reaction.reply, clock_->NowMicros() + reaction.replyDelayMs * 1000);
+  if (!reaction.reply.empty())
+    Schedule(reaction.reply, clock_->NowMicros() + reaction.replyDelayMs * 1000);
   return written;
 }
 
@@ -100,7 +101,8 @@ uint32_t ScriptedLink::Read(uint8_t* buffer, uint32_t count) {
     returned.push_back(queue_[i].value);
   }
   queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(take));
-  reads_.push_back(ReadRecord{count, current_.readConstant, std::move(returned), start, clock_->NowMicros()});
+  reads_.push_back(
+      ReadRecord{count, current_.readConstant, std::move(returned), start, clock_->NowMicros()});
   calls_.push_back(LinkCall{LinkCallKind::Read, reads_.size() - 1});
   return static_cast<uint32_t>(take);
 }
