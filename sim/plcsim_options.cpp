@@ -97,6 +97,12 @@ std::optional<PlcsimOptions> ParsePlcsimOptions(int argc, char** argv, std::stri
         error = "bad value for --start: " + value;
         return std::nullopt;
       }
+    } else if (arg == "--reply-latency-us") {
+      if (!number(10000000)) return std::nullopt;
+      o.plc.replyLatencyUs = static_cast<uint32_t>(n);
+    } else if (arg == "--erase-latency-us") {
+      if (!number(10000000)) return std::nullopt;
+      o.plc.eraseLatencyUs = static_cast<uint32_t>(n);
     } else if (arg == "--restart-ms") {
       if (!number(600000)) return std::nullopt;
       o.plc.restartDelayMs = static_cast<uint32_t>(n);
@@ -171,6 +177,8 @@ The PLC:
                         run (RUN mode: the handshake is refused with 0x15, 1)
   --restart-ms N        follow-up to bootloader for the self-restarting models
                         (default 300)
+  --reply-latency-us N  request heard to first reply character (default 500)
+  --erase-latency-us N  one "ERASE" heard to its ACK (default 20000)
   --erase-ack           PM7-D-V2, PM7-D-V4, PN7-MOB: acknowledge the erase request
                         and wait for the follow-up (default: restart at once,
                         without a reply)

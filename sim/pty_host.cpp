@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -128,8 +129,10 @@ void PtyHost::Run(const volatile int& stop) {
       waitUs = std::min<uint64_t>(waitUs, next > now ? next - now : 0);
     }
     pollfd p{master_, POLLIN, 0};
-    const int waitMs = static_cast<int>((waitUs + 999) / 1000);
-    const int r = poll(&p, 1, waitMs);
+    // Microsecond waits: a reply due in 500 us must not wait a whole ms.
+    const timespec wait{static_cast<time_t>(waitUs / 1000000),
+                        static_cast<long>((waitUs % 1000000) * 1000)};
+    const int r = ppoll(&p, 1, &wait, nullptr);
     if (r < 0) {
       if (errno == EINTR) continue;
       break;
@@ -158,9 +161,16 @@ void PtyHost::Run(const volatile int& stop) {
     if ((p.revents & POLLHUP) != 0) {
       if (slaveOpen) {
         slaveOpen = false;
-        // Bytes not yet heard when the tool let go are lost with the link.
+        // What the tool wrote before it let go still reaches the PLC: a
+        // serial driver drains its output on close (the follow-up request
+        // goes out just before the replug's close).
+        uint64_t closedAt = at;
+        for (const Heard& h : input) {
+          plc_.Receive(h.byte, h.atUs, h.speed);
+          closedAt = std::max(closedAt, h.atUs);
+        }
         input.clear();
-        plc_.LinkClosed(at);
+        plc_.LinkClosed(closedAt);
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(kIdlePollMs));
       continue;
