@@ -149,7 +149,7 @@ std::string TempPath(const char* name) {
 }
 
 TEST(PlcsimPty, AnswersTheHandshakeAtRealLineSettings) {
-  Plcsim plc({"--model", "RU7", "--strict-line", "--timeout", "30"});
+  Plcsim plc({"--model", "RU7", "--strict-line", "--pace-wire", "--timeout", "30"});
   ASSERT_FALSE(plc.Path().empty());
   const int fd = OpenTool(plc.Path(), Line::Slow);
   ASSERT_GE(fd, 0);
@@ -157,7 +157,7 @@ TEST(PlcsimPty, AnswersTheHandshakeAtRealLineSettings) {
   EXPECT_EQ(Ask(fd, ":006401590141\r\n", 19), Frame({0x00, 0x64, 0x01, 0x59, 0x05, 0x00, 0x0E}));
   const auto ms =
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-  EXPECT_GE(ms, 15) << "19 characters at 9600 baud take about 20 ms";
+  EXPECT_GE(ms, 30) << "15 + 19 characters at 9600 baud take about 35 ms";
   EXPECT_LT(ms, 1000);
   // The wrong line settings: a COM PLC hears nothing.
   SetLine(fd, Line::Fast);
