@@ -102,6 +102,9 @@ TEST_F(BlockTransferTest, ImageGoesOutInNumberedCrcProtectedBlocks) {
     Bytes expected(image_.begin(), image_.begin() + c.bytesSent);
     expected.resize(c.blocks * c.blockSize, 0x1A);
     EXPECT_EQ(data, expected);
+    // The cursor stops after the last byte sent: a short last block reads only
+    // its own bytes, and a sector model's kept sector is never read.
+    EXPECT_EQ(fin, image_.data() + c.bytesSent);
     EXPECT_EQ(progress, 100);
     EXPECT_EQ(flashStatus, 2);
     EXPECT_EQ(link.TimeoutLog(), std::vector<LinkTimeouts>{CommandTimeouts(3000)});

@@ -142,6 +142,22 @@ TEST_F(BootloaderCommandsTest, ProgressClimbsPerAcknowledgedErase) {
   EXPECT_EQ(link.TimeoutLog(), std::vector<LinkTimeouts>{CommandTimeouts(3000)});
 }
 
+TEST_F(BootloaderCommandsTest, EachAcknowledgedEraseClearsErrCounter) {
+  ScriptedLink& link = Fresh("30PN7-AIO");
+  fileLength = 1;
+  link.Answer({0x15}).Answer(kAck).Answer({0x00}).Answer({0x00}).Answer(kAck);
+  std::vector<int32_t> errCounterAtWrite;
+  link.SetResponder([&](const Bytes&) {
+    errCounterAtWrite.push_back(errCounter);
+    return Reaction{Reaction::kWhole, kAck, 0};
+  });
+  EXPECT_EQ(SendErase_B(&link), 0);
+  // ERASE 3 and 4 and the EOT, each after an acknowledged ERASE, see 0.
+  EXPECT_EQ(errCounterAtWrite, (std::vector<int32_t>{0, 0, 0}));
+  EXPECT_EQ(link.WriteLog().size(), 8u);
+  EXPECT_EQ(totalErrCounter, 3);
+}
+
 TEST_F(BootloaderCommandsTest, SectorModelGivesEachEraseOneAttempt) {
   struct Case {
     const char* name;
