@@ -50,6 +50,9 @@ struct PlcConfig {
   uint32_t replyLatencyUs = 500;   // request heard to first reply character
   uint32_t eraseLatencyUs = 20000; // one "ERASE"
   bool keepTranscript = true;
+  // Replies leave one character time apart at the line settings in force; off,
+  // they arrive whole after their latency (a pseudo-terminal without wire pacing).
+  bool paceOutput = true;
   FaultPlan faults;
 };
 

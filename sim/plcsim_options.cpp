@@ -144,6 +144,8 @@ std::optional<PlcsimOptions> ParsePlcsimOptions(int argc, char** argv, std::stri
     error = "unknown model: " + o.plc.model;
     return std::nullopt;
   }
+  // Without wire pacing the terminal carries both directions at its own speed.
+  o.plc.paceOutput = o.paceWire;
   if (randomSeed) {
     const FaultPlan drawn = RandomFaultPlan(*randomSeed);
     o.plc.faults.faults.insert(o.plc.faults.faults.end(), drawn.faults.begin(), drawn.faults.end());

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -40,6 +41,8 @@ PtyHost::~PtyHost() { CloseMaster(); }
 uint64_t PtyHost::NowMicros() const { return (MonotonicNs() - startNs_) / 1000; }
 
 bool PtyHost::Open(std::string& error) {
+  // Wake on time: the default 50 us timer slack would add to every reply.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
   master_ = posix_openpt(O_RDWR | O_NOCTTY);
   if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
     error = "no pseudo-terminal";
@@ -152,7 +155,9 @@ void PtyHost::Run(const volatile int& stop) {
         const uint32_t through = plc_.CableLets(static_cast<uint32_t>(n), at);
         for (uint32_t i = 0; i < through; ++i) {
           double heard = static_cast<double>(at);
-          if (options_.paceWire) heard = std::max(heard, lastHeardUs + charUs);
+          // A byte is heard whole one character time after it started, and
+          // not before the one ahead of it.
+          if (options_.paceWire) heard = std::max(heard + charUs, lastHeardUs + charUs);
           lastHeardUs = heard;
           input.push_back(Heard{buffer[i], static_cast<uint64_t>(heard), speed});
         }

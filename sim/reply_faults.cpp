@@ -105,7 +105,7 @@ void SimulatedPlc::SendRaw(std::vector<uint8_t> bytes, const Fault* fault, uint6
 void SimulatedPlc::Send(const std::vector<uint8_t>& bytes, uint64_t startUs) {
   if (bytes.empty() || cablePulled_) return;
   const uint64_t start = std::max(startUs, outputFreeUs_);
-  const double charUs = CharMicros();
+  const double charUs = config_.paceOutput ? CharMicros() : 0.0;
   uint64_t at = start;
   for (size_t i = 0; i < bytes.size(); ++i) {
     at = start + static_cast<uint64_t>(std::llround(charUs * static_cast<double>(i + 1)));
