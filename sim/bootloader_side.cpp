@@ -104,9 +104,16 @@ void SimulatedPlc::BootloaderCommand(Request request, uint64_t atUs) {
       break;
     case Request::BootEraseEot:
       ++counters_.eraseEots;
+      eraseClosed_ = true;
       SendRaw({plc::kAck}, fault, atUs, config_.replyLatencyUs);
       break;
     case Request::BootUpdate:
+      if (!eraseClosed_) {
+        // Programming needs an erase sequence ended by EOT first.
+        Event(atUs, "UPDATE refused: erase not ended");
+        SendRaw({plc::kNak}, nullptr, atUs, config_.replyLatencyUs);
+        break;
+      }
       ++counters_.updates;
       // The ACK still goes out at the slow speed; the blocks come at the fast one.
       SendRaw({plc::kAck}, fault, atUs, config_.replyLatencyUs);

@@ -272,6 +272,7 @@ void SimulatedPlc::EnterBootloader(uint64_t atUs, const char* why) {
   state_ = PlcState::Bootloader;
   ResetParsers();
   erasedBytes_ = 0;
+  eraseClosed_ = false;
   expectedSeq_ = 1;
   image_.clear();
   Event(atUs, std::string("bootloader (") + why + ")");

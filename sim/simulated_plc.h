@@ -142,6 +142,7 @@ class SimulatedPlc {
 
   // Bootloader session.
   uint32_t erasedBytes_ = 0;
+  bool eraseClosed_ = false;  // an EOT has ended the erase sequence
   uint8_t expectedSeq_ = 1;
   std::vector<uint8_t> image_;
 

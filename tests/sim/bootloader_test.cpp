@@ -93,6 +93,16 @@ TEST(BootloaderCommands, EachWordIsAnswered) {
   EXPECT_EQ(w.plc.State(), sim::PlcState::Receiving);
 }
 
+TEST(BootloaderCommands, UpdateIsRefusedUntilAnEotHasEndedTheErase) {
+  Wire w(InBootloader("RU7"));
+  EXPECT_EQ(Ask(w.link, "UPDATE", 1), Bytes({0x15}));
+  EXPECT_EQ(Ask(w.link, "ERASE", 1), Bytes({6}));
+  EXPECT_EQ(Ask(w.link, "UPDATE", 1), Bytes({0x15}));
+  EXPECT_EQ(Ask(w.link, "\x04", 1), Bytes({6}));
+  EXPECT_EQ(Ask(w.link, "UPDATE", 1), Bytes({6}));
+  EXPECT_EQ(w.plc.Counters().updates, 1u);
+}
+
 TEST(BootloaderCommands, AreFoundInNoiseAndAcrossWrites) {
   Wire w(InBootloader("RU7"));
   simtest::Send(w.link, "zzI");
