@@ -187,8 +187,10 @@ The PLC:
   --strict-line         read the terminal's line settings and drop bytes sent at
                         the wrong ones (9600 7E1 before "UPDATE", 115200 8N1 after),
                         as a COM PLC's UART would
-  --pace-wire           take in the tool's bytes no faster than the line settings
-                        in force carry them (115200 8N1: one every 86.8 us)
+  --pace-wire           carry both directions no faster than the line settings in
+                        force would (9600 7E1: a character every 1.04 ms, 115200
+                        8N1: one every 86.8 us); without it the terminal's own
+                        speed, and each reply leaves whole after its latency
 
 Faults (repeatable; numbers may be given in hex as 0x..):
   --fault kind=K[,req=R][,attempt=N][,count=N][,index=N][,b5=N][,b6=N]
