@@ -124,7 +124,9 @@ void PtyHost::Run(const volatile int& stop) {
 
     uint64_t waitUs = 50000;
     if (!input.empty()) {
-      const uint64_t next = input.front().atUs;
+      // The bytes of one request are heard back to back: wake when the last
+      // is in, not for each (each still reaches the PLC with its own time).
+      const uint64_t next = input.back().atUs;
       waitUs = std::min<uint64_t>(waitUs, next > now ? next - now : 0);
     }
     if (plc_.QueuedCount() > 0) {
