@@ -41,7 +41,7 @@ class PosixLinkTest : public ::testing::Test {
 TEST_F(PosixLinkTest, ReadReturnsAtOnceWithTheBytesAlreadyWaiting) {
   link_->SetTimeouts(CommandTimeouts(3000));
   pty_.Send("abc");
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(pty_.WaitForInput(3));
   uint8_t buffer[19] = {};
   const auto start = Clock::now();
   EXPECT_EQ(link_->Read(buffer, sizeof buffer), 3u);
@@ -86,7 +86,7 @@ TEST_F(PosixLinkTest, ReadThatRunsOutReturnsWhatArrivedAndLeavesTheRestQueued) {
   peer.join();
   // A late reply is not purged: the next read returns it.
   pty_.Send("late");
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(pty_.WaitForInput(4));
   EXPECT_EQ(link_->Read(buffer, sizeof buffer), 4u);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 4), "late");
 }

@@ -4,10 +4,13 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 class PtyPair {
  public:
@@ -34,6 +37,16 @@ class PtyPair {
 
   void Send(const std::string& bytes) const {
     [[maybe_unused]] auto n = ::write(master_, bytes.data(), bytes.size());
+  }
+  // Waits (up to 2 s) until `count` bytes sent from the master wait on the
+  // slave side, so a test knows they are "already waiting" for the link.
+  bool WaitForInput(int count) const {
+    for (int i = 0; i < 2000; ++i) {
+      int waiting = 0;
+      if (::ioctl(slave_, FIONREAD, &waiting) == 0 && waiting >= count) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
   }
   // On Linux the master's tcgetattr reports the slave's settings.
   termios SlaveSettings() const {
