@@ -59,6 +59,18 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// The dialog keys' default-button tracking takes BS_DEFPUSHBUTTON away from
+// the button when the focus reaches it by Tab from the window itself, and
+// Enter on it would then choose a file. Enter on Start Burn always starts.
+void KeepStartBurnDefault(HWND window, const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return;
+  HWND button = GetDlgItem(window, kStartBurnId);
+  if (button == nullptr || GetFocus() != button) return;
+  if ((GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) != BS_DEFPUSHBUTTON) {
+    SendMessageA(button, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+  }
+}
+
 void RepaintPanel(HWND window, bool withLogo) {
   HDC dc = GetDC(window);
   DisplayPanel(window, dc);
@@ -122,6 +134,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showState) {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     // Dialog keys on a plain window: Tab, Enter and Escape.
+    KeepStartBurnDefault(window, message);
     if (!IsDialogMessageA(window, &message)) {
       TranslateMessage(&message);
       DispatchMessageA(&message);

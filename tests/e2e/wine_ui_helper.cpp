@@ -9,6 +9,8 @@
 //   wine_ui_helper press-ok                OK on the first open dialog
 //   wine_ui_helper cancel                  Cancel on the first open dialog
 //   wine_ui_helper post-start <n>          n Start Burn commands, back to back
+//   wine_ui_helper close                   closes the main window
+//   wine_ui_helper focus                   which control has the keyboard focus
 //
 // Exit code 0 on success, 1 when a wait times out or nothing is there.
 
@@ -96,11 +98,33 @@ int State() {
   GetWindowRect(main, &outer);
   std::printf("title=%s\n", Text(main).c_str());
   std::printf("size=%ldx%ld\n", outer.right - outer.left, outer.bottom - outer.top);
+  std::printf("origin=%ld,%ld\n", outer.left, outer.top);
+  POINT client{0, 0};
+  ClientToScreen(main, &client);
+  std::printf("client=%ld,%ld\n", client.x, client.y);
   PrintCombo("model", GetDlgItem(main, kModelListId));
   PrintCombo("port", GetDlgItem(main, kPortListId));
   HWND button = GetDlgItem(main, kStartBurnId);
   std::printf("button.text=%s\n", Text(button).c_str());
   std::printf("button.enabled=%d\n", IsWindowEnabled(button) ? 1 : 0);
+  std::printf("button.style=%08lx\n", static_cast<unsigned long>(GetWindowLongA(button, GWL_STYLE)));
+  return 0;
+}
+
+// "focus=window" (the main window itself), "focus=<control id>" or "focus=none".
+int Focus() {
+  HWND main = MainWindow();
+  if (main == nullptr) return 1;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return 1;
+  if (info.hwndFocus == main) {
+    std::printf("focus=window\n");
+  } else if (info.hwndFocus != nullptr && GetParent(info.hwndFocus) == main) {
+    std::printf("focus=%d\n", GetDlgCtrlID(info.hwndFocus));
+  } else {
+    std::printf("focus=none\n");
+  }
   return 0;
 }
 
@@ -153,6 +177,8 @@ int main(int argc, char** argv) {
   if (command == "press-ok") result = PressOnFirstDialog(IDOK);
   if (command == "cancel") result = PressOnFirstDialog(IDCANCEL);
   if (command == "post-start") result = PostStart(std::atoi(argument));
+  if (command == "focus") result = Focus();
+  if (command == "close") result = PostMessageA(MainWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
   std::fflush(stdout);
   return result;
 }
