@@ -67,7 +67,6 @@ echo "X server on $DISPLAY"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >"$work/wineboot.log" 2>&1
 fi
-"$wineserver" -p 60 >/dev/null 2>&1  # one server for all the runs below
 # A Wine desktop of its own: windows get Wine's caption bar and keyboard focus
 # follows clicks without a window manager.
 "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
@@ -84,6 +83,11 @@ REGEDIT4
 EOF
 # (Not "com5.reg": COM5 with any extension is the device itself on Windows.)
 "$wine" reg import "$("$wine" winepath -w "$work/serial-ports.reg" 2>/dev/null | tr -d '\r')"
+# The desktop of wineboot's session has no Wine desktop window: start afresh,
+# then keep one server for all the runs below.
+"$wineserver" -k 2>/dev/null
+"$wineserver" -w
+"$wineserver" -p 60 >/dev/null 2>&1
 
 ui() { "$wine" "$helper" "$@" 2>/dev/null | tr -d '\r'; }
 state_is() { ui state | grep -qxF "$1"; }
