@@ -133,6 +133,14 @@ pixel() {  # pixel <file> <client x> <client y>: "RRGGBB"
   convert "$1" -crop "1x1+$((client_x + $2))+$((client_y + $3))" -format '%[hex:u.p{0,0}]' info: | cut -c1-6
 }
 
+# "Programming" reaches past where "Erasing" ends: dark text at x 262..284.
+programming_shown() {
+  local darkest
+  darkest=$(convert "$1" -crop "22x14+$((client_x + 262))+$((client_y + 142))" -colorspace Gray \
+    -format '%[fx:int(minima*255)]' info:)
+  [ "$darkest" -lt 100 ]
+}
+
 # The main window's own pixels, for comparing two looks. The date is left out:
 # it is drawn again on itself every 100 ms without a fill, so its smoothed
 # edges darken for a while after start-up.
@@ -266,14 +274,15 @@ com_run() {  # com_run <name> <model> <exe> <image> <expected prompt or ""> [plc
     ui press-ok >/dev/null
     ui wait-no-box 10 >/dev/null
   fi
-  # Until the final message: a picture of the run once the bar is part red.
+  # Until the final message: a picture of the run while it programs, the bar part red.
   local running="" red
   while [ $((SECONDS - started)) -lt 300 ]; do
     if [ "$(box_count)" != 0 ]; then break; fi
     if [ -z "$running" ]; then
       shot "$work/$name-progress.png"
       red=$(pixel "$work/$name-progress.png" 12 115)
-      if [ "$red" = FF0000 ] && [ "$(pixel "$work/$name-progress.png" 515 115)" != FF0000 ]; then
+      if [ "$red" = FF0000 ] && [ "$(pixel "$work/$name-progress.png" 515 115)" != FF0000 ] &&
+        programming_shown "$work/$name-progress.png"; then
         running=$work/$name-running.png
         mv "$work/$name-progress.png" "$running"
       fi
